@@ -1,0 +1,19 @@
+# Source lists shared by both builds.
+
+# Logic that needs no platform: built into the program and into the native tests.
+set(WEIGHLET_PORTABLE_SOURCES
+  common/port_name.cpp
+  common/local_date_time.cpp
+  scale/scale_exchange.cpp
+)
+
+# The threads and waits facility is portable C++; only the timer resolution differs.
+set(WEIGHLET_THREAD_SOURCES scale/worker_thread.cpp)
+
+# Win32 implementations of the facilities.
+set(WEIGHLET_WIN32_SOURCES
+  common/clock_win32.cpp
+  common/code_page_win32.cpp
+  scale/fine_timer_win32.cpp
+  scale/serial_port_win32.cpp
+)
