@@ -11,12 +11,19 @@ add_library(weighlet_fakes STATIC
   tests/fakes/fake_serial_port.cpp
   tests/fakes/fake_worker_thread.cpp
   tests/fakes/fake_code_page.cpp
+  tests/fakes/fake_clock.cpp
+  tests/fakes/fake_toolkit.cpp
+  tests/fakes/fake_screenshot.cpp
+  tests/fakes/call_log.cpp
 )
 target_include_directories(weighlet_fakes PUBLIC ${PROJECT_SOURCE_DIR})
 
 add_executable(unit_tests
   tests/unit/common_test.cpp
   tests/unit/scale_exchange_test.cpp
+  tests/unit/startup_test.cpp
+  tests/unit/event_loop_test.cpp
+  tests/unit/polling_worker_test.cpp
 )
 target_link_libraries(unit_tests PRIVATE weighlet_fakes GTest::gtest_main GTest::gmock)
 include(GoogleTest)

@@ -5,6 +5,11 @@ set(WEIGHLET_PORTABLE_SOURCES
   common/port_name.cpp
   common/local_date_time.cpp
   scale/scale_exchange.cpp
+  scale/polling_worker.cpp
+  ui/main_window.cpp
+  ui/about_window.cpp
+  app/startup.cpp
+  app/event_loop.cpp
 )
 
 # The threads and waits facility is portable C++; only the timer resolution differs.

@@ -59,6 +59,9 @@ std::wstring weightText() {
 }
 
 std::optional<ScaleState> askForScale() {
+    if (stopRequested()) {
+        return std::nullopt;
+    }
     sendControl(kEnq);
     if (!pauseFor(kReplyWait)) {
         return std::nullopt;
@@ -67,6 +70,9 @@ std::optional<ScaleState> askForScale() {
 }
 
 std::optional<std::wstring> askForWeight() {
+    if (stopRequested()) {
+        return std::nullopt;
+    }
     sendControl(kDc1);
     if (!pauseFor(kReplyWait)) {
         return std::nullopt;

@@ -1,6 +1,7 @@
 #include "tests/fakes/fake_serial_port.h"
 
 #include "scale/serial_port.h"
+#include "tests/fakes/call_log.h"
 #include "tests/fakes/fake_worker_thread.h"
 
 #include <algorithm>
@@ -26,6 +27,11 @@ SerialLine& line() {
 
 void resetLine() {
     g_line = SerialLine{};
+    g_scheduled.clear();
+}
+
+void clearInput() {
+    g_line.input.clear();
     g_scheduled.clear();
 }
 
@@ -76,10 +82,17 @@ namespace weighlet {
 
 using fake::g_line;
 
+namespace {
+void record(std::string entry) {
+    fake::logCall(entry);
+    g_line.calls.push_back(std::move(entry));
+}
+} // namespace
+
 bool openPort(std::wstring_view name) {
     closePort();
     const std::wstring wanted(name);
-    g_line.calls.push_back("open " + fake::narrow(wanted));
+    record("open " + fake::narrow(wanted));
     if (g_line.devices.count(wanted) == 0) {
         return false;
     }
@@ -94,7 +107,7 @@ bool isPortOpen() {
 
 void closePort() {
     if (!g_line.openName.empty()) {
-        g_line.calls.push_back("close " + fake::narrow(g_line.openName));
+        record("close " + fake::narrow(g_line.openName));
         g_line.openName.clear();
     }
 }
@@ -106,7 +119,7 @@ std::size_t writeBytes(const std::uint8_t* bytes, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) {
         char text[16];
         std::snprintf(text, sizeof text, "write %02x", bytes[i]);
-        g_line.calls.emplace_back(text);
+        record(text);
         g_line.written.push_back(bytes[i]);
         if (g_line.peer) {
             g_line.peer(bytes[i]);
@@ -134,6 +147,9 @@ std::size_t readBytes(std::uint8_t* buffer, std::size_t count) {
     while (g_line.input.size() < count && fake::waits().nowMs < deadline) {
         ++fake::waits().nowMs;
         fake::deliverDue();
+        if (g_line.whileReading) {
+            g_line.whileReading();
+        }
         if (fake::waits().stop) {
             break;
         }
@@ -143,7 +159,7 @@ std::size_t readBytes(std::uint8_t* buffer, std::size_t count) {
     g_line.input.erase(g_line.input.begin(), g_line.input.begin() + static_cast<long>(n));
     char text[32];
     std::snprintf(text, sizeof text, "read %zu/%zu", n, count);
-    g_line.calls.emplace_back(text);
+    record(text);
     return n;
 }
 

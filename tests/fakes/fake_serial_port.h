@@ -20,11 +20,14 @@ struct SerialLine {
     std::vector<std::uint8_t> written; // every byte written, in order
     std::deque<std::uint8_t> input;    // received, not yet read
     std::function<void(std::uint8_t)> peer; // reacts to each written byte
+    std::function<void()> whileReading;     // called while a read waits for missing bytes
     int openCount = 0;
 };
 
 SerialLine& line();
 void resetLine();
+// Drops what was received and what is still on its way.
+void clearInput();
 
 // The scale's bytes arrive `afterMs` fake milliseconds from now.
 void arrive(std::vector<std::uint8_t> bytes, long long afterMs = 0);

@@ -1,6 +1,7 @@
 #include "tests/fakes/fake_worker_thread.h"
 
 #include "scale/worker_thread.h"
+#include "tests/fakes/call_log.h"
 
 namespace weighlet::fake {
 
@@ -29,6 +30,7 @@ bool startWorkerThread(void (*body)()) {
     g_waits.body = body;
     g_waits.stop = false;
     ++g_waits.started;
+    fake::logCall("start worker");
     return true;
 }
 
@@ -38,6 +40,7 @@ void stopWorkerThread() {
     }
     g_waits.body = nullptr;
     ++g_waits.stopped;
+    fake::logCall("stop worker");
 }
 
 bool workerThreadRunning() {
