@@ -21,4 +21,5 @@ set(WEIGHLET_WIN32_SOURCES
   common/code_page_win32.cpp
   scale/fine_timer_win32.cpp
   scale/serial_port_win32.cpp
+  ui/toolkit_win32.cpp
 )

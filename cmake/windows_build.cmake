@@ -16,9 +16,12 @@ endif()
 
 # The portable logic with the Win32 facilities it talks to.
 add_library(weighlet_win32 STATIC
-  ${WEIGHLET_PORTABLE_SOURCES} ${WEIGHLET_WIN32_SOURCES} ${WEIGHLET_THREAD_SOURCES})
+  ${WEIGHLET_PORTABLE_SOURCES} ${WEIGHLET_WIN32_SOURCES} ${WEIGHLET_THREAD_SOURCES}
+  ${WEIGHLET_SCREENSHOT_PORTABLE_SOURCES} ${WEIGHLET_SCREENSHOT_WIN32_SOURCES})
 target_include_directories(weighlet_win32 PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(weighlet_win32 PUBLIC winmm)
+target_include_directories(weighlet_win32 PRIVATE ${WEIGHLET_PNG_INCLUDE})
+target_link_libraries(weighlet_win32 PUBLIC winmm ${WEIGHLET_PNG_LIBRARY} ZLIB::ZLIB comctl32
+                      gdi32 user32)
 
 set(WEIGHLET_RC ${PROJECT_SOURCE_DIR}/assets/weighlet.rc)
 set(WEIGHLET_APP_SOURCES app/main_win32.cpp)
@@ -39,3 +42,5 @@ endif()
 find_package(GTest REQUIRED)
 add_executable(serial_port_wine_test tests/wine/serial_port_wine_test.cpp)
 target_link_libraries(serial_port_wine_test PRIVATE weighlet_win32 GTest::gtest)
+
+add_subdirectory(tools/win-inspect)

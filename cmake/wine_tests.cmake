@@ -37,3 +37,6 @@ add_test(NAME exe.imports
          COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/tests/check_exe_imports.py
                  ${WEIGHLET_MINGW_OBJDUMP} ${WEIGHLET_WIN_BUILD}/weighlet.exe)
 set_tests_properties(exe.imports PROPERTIES LABELS native)
+add_wine_test(main_window test_main_window.py)
+add_wine_test(live_weighing test_live_weighing.py)
+add_wine_test(about_window test_about_window.py)

@@ -131,6 +131,11 @@ def _write_port_registry(env):
              "[HKEY_LOCAL_MACHINE\\Software\\Wine\\Ports]"]
     for n in range(1, 10):
         lines.append(f'"COM{n}"="{port_link(n)}"')
+    # Xvfb has no window manager: let Wine draw the frames and title bars itself, so that
+    # screenshots show them as on Windows, and manage the windows itself (with no manager
+    # to answer, closing a top-level window otherwise waits about two seconds).
+    lines += ["", "[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]", '"Decorated"="N"',
+              '"Managed"="N"']
     reg = wine_dir() / "ports.reg"
     reg.write_text("\r\n".join(lines) + "\r\n", encoding="utf-16")
     _run(["wineserver", "-k"], env, check=False)
