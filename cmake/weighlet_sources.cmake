@@ -12,7 +12,8 @@ set(WEIGHLET_PORTABLE_SOURCES
   app/event_loop.cpp
 )
 
-# The threads and waits facility is portable C++; only the timer resolution differs.
+# The threads and waits facility: portable C++ for the native tests, Win32 events in the
+# program (one precise kernel wait per pause).
 set(WEIGHLET_THREAD_SOURCES scale/worker_thread.cpp)
 
 # Win32 implementations of the facilities.
@@ -20,6 +21,7 @@ set(WEIGHLET_WIN32_SOURCES
   common/clock_win32.cpp
   common/code_page_win32.cpp
   scale/fine_timer_win32.cpp
+  scale/worker_thread_win32.cpp
   scale/serial_port_win32.cpp
   ui/toolkit_win32.cpp
 )

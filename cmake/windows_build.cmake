@@ -16,7 +16,7 @@ endif()
 
 # The portable logic with the Win32 facilities it talks to.
 add_library(weighlet_win32 STATIC
-  ${WEIGHLET_PORTABLE_SOURCES} ${WEIGHLET_WIN32_SOURCES} ${WEIGHLET_THREAD_SOURCES}
+  ${WEIGHLET_PORTABLE_SOURCES} ${WEIGHLET_WIN32_SOURCES}
   ${WEIGHLET_SCREENSHOT_PORTABLE_SOURCES} ${WEIGHLET_SCREENSHOT_WIN32_SOURCES})
 target_include_directories(weighlet_win32 PUBLIC ${PROJECT_SOURCE_DIR})
 target_include_directories(weighlet_win32 PRIVATE ${WEIGHLET_PNG_INCLUDE})
@@ -42,5 +42,8 @@ endif()
 find_package(GTest REQUIRED)
 add_executable(serial_port_wine_test tests/wine/serial_port_wine_test.cpp)
 target_link_libraries(serial_port_wine_test PRIVATE weighlet_win32 GTest::gtest)
+# The threads facility's tests, on the Win32 implementation.
+add_executable(worker_thread_wine_test tests/unit/worker_thread_test.cpp)
+target_link_libraries(worker_thread_wine_test PRIVATE weighlet_win32 GTest::gtest_main)
 
 add_subdirectory(tools/win-inspect)

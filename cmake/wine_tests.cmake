@@ -40,3 +40,10 @@ set_tests_properties(exe.imports PROPERTIES LABELS native)
 add_wine_test(main_window test_main_window.py)
 add_wine_test(live_weighing test_live_weighing.py)
 add_wine_test(about_window test_about_window.py)
+
+add_test(NAME wine.worker_thread
+         COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/tests/wine/run_program.py
+                 worker_thread_wine_test.exe)
+set_tests_properties(wine.worker_thread PROPERTIES
+  ENVIRONMENT "${WEIGHLET_WINE_ENV}" FIXTURES_REQUIRED wine RESOURCE_LOCK wine
+  TIMEOUT 300 LABELS wine)

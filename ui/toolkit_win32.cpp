@@ -336,15 +336,47 @@ struct Update {
     std::wstring text; // status fields: with the alignment tabs
 };
 
+// Whether a window (or status field) shows exactly this text already: setting the same
+// text again would only cost a repaint.
+bool showsAlready(HWND hwnd, const std::wstring& text) {
+    const int length = GetWindowTextLengthW(hwnd);
+    if (length != static_cast<int>(text.size())) {
+        return false;
+    }
+    std::wstring current(static_cast<std::size_t>(length) + 1, L'\0');
+    GetWindowTextW(hwnd, current.data(), length + 1);
+    current.resize(static_cast<std::size_t>(length));
+    return current == text;
+}
+
+bool fieldShowsAlready(HWND bar, int field, const std::wstring& text) {
+    const LRESULT info = SendMessageW(bar, SB_GETTEXTLENGTHW, static_cast<WPARAM>(field), 0);
+    const std::size_t length = LOWORD(info);
+    if (length != text.size() || HIWORD(info) != 0) {
+        return false;
+    }
+    std::wstring current(length + 1, L'\0');
+    SendMessageW(bar, SB_GETTEXTW, static_cast<WPARAM>(field),
+                 reinterpret_cast<LPARAM>(current.data()));
+    current.resize(length);
+    return current == text;
+}
+
 bool applyLabelText(ObjectId label, const std::wstring& text) {
     HWND hwnd = handleOf(label);
-    return hwnd != nullptr && SetWindowTextW(hwnd, text.c_str()) != FALSE;
+    if (hwnd == nullptr) {
+        return false;
+    }
+    return showsAlready(hwnd, text) || SetWindowTextW(hwnd, text.c_str()) != FALSE;
 }
 
 bool applyStatusText(ObjectId bar, int field, const std::wstring& text) {
     HWND hwnd = handleOf(bar, Kind::StatusBar);
     if (hwnd == nullptr || field < 0 || field > 255) {
         return false;
+    }
+    if (fieldShowsAlready(hwnd, field, text)) {
+        return true;
     }
     // Field in the low byte, drawing type 0 (the default border) in the high byte.
     return SendMessageW(hwnd, SB_SETTEXTW, static_cast<WPARAM>(field),
