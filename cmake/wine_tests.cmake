@@ -47,3 +47,4 @@ add_test(NAME wine.worker_thread
 set_tests_properties(wine.worker_thread PROPERTIES
   ENVIRONMENT "${WEIGHLET_WINE_ENV}" FIXTURES_REQUIRED wine RESOURCE_LOCK wine
   TIMEOUT 300 LABELS wine)
+add_wine_test(screenshot test_screenshot.py)
