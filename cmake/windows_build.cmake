@@ -47,3 +47,10 @@ add_executable(worker_thread_wine_test tests/unit/worker_thread_test.cpp)
 target_link_libraries(worker_thread_wine_test PRIVATE weighlet_win32 GTest::gtest_main)
 
 add_subdirectory(tools/win-inspect)
+
+# Benchmarks that run under Wine (see bench/).
+add_executable(screenshot_bench WIN32 bench/screenshot_bench.cpp ${WEIGHLET_RC})
+target_link_libraries(screenshot_bench PRIVATE weighlet_win32)
+if(MINGW)
+  target_link_options(screenshot_bench PRIVATE -mconsole)
+endif()

@@ -1,4 +1,7 @@
-"""Starts weighlet.exe under Wine with a simulated CAS scale on COM1 (see scripts/run)."""
+"""Starts weighlet.exe under Wine with a simulated CAS scale on COM1 (see scripts/run).
+
+Without a display it runs in Xvfb, chooses COM1 from the menu, saves a screenshot of the
+screen, prints its path and ends the program and the simulator."""
 
 import os
 import subprocess
@@ -39,7 +42,14 @@ def main():
             proc.kill()
             print("the Weighlet window did not show", file=sys.stderr)
             return 1
-        time.sleep(1.0)  # let it paint
+        # Choose COM1 from "Подключение" as an operator would (Alt, Return opens the
+        # drop-down, Return takes its first item), so the picture shows live weighing.
+        env = harness.wine_environment()
+        subprocess.run(["xdotool", "windowfocus", "--sync", window], env=env)
+        for key in ("alt", "Return", "Return"):
+            time.sleep(0.2)
+            subprocess.run(["xdotool", "key", key], env=env)
+        time.sleep(1.5)  # a few polling cycles
         shot = harness.wine_dir() / "weighlet-screen.png"
         subprocess.run(["import", "-window", "root", str(shot)], env=harness.wine_environment(),
                        check=True)
