@@ -100,7 +100,10 @@ build_windows() {
 
 build_native() {
   log "building the native tests (AddressSanitizer, UndefinedBehaviorSanitizer)"
+  # Debian's own Python, which has the imaging module the Wine tests read screenshots with
+  # (a Python of another installation may come first on PATH).
   cmake -S "$ROOT" -B "$BUILD/native" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-    -DWEIGHLET_SANITIZE=ON -DWEIGHLET_WIN_BUILD="$BUILD/win" >/dev/null
+    -DWEIGHLET_SANITIZE=ON -DWEIGHLET_WIN_BUILD="$BUILD/win" \
+    -DPython3_EXECUTABLE=/usr/bin/python3 >/dev/null
   cmake --build "$BUILD/native" -j "$JOBS"
 }
