@@ -42,6 +42,16 @@ endif()
 find_package(GTest REQUIRED)
 add_executable(serial_port_wine_test tests/wine/serial_port_wine_test.cpp)
 target_link_libraries(serial_port_wine_test PRIVATE weighlet_win32 GTest::gtest)
+add_executable(toolkit_wine_test tests/wine/toolkit_wine_test.cpp ${WEIGHLET_RC})
+target_link_libraries(toolkit_wine_test PRIVATE weighlet_win32 GTest::gtest_main)
+# The PNG writer's tests on the Windows build of libpng, whose error path longjmps
+# through frames of this compiler.
+add_executable(png_writer_wine_test tests/unit/png_writer_test.cpp tests/unit/png_check.cpp)
+target_link_libraries(png_writer_wine_test PRIVATE weighlet_win32 GTest::gtest_main)
+target_include_directories(png_writer_wine_test PRIVATE ${WEIGHLET_PNG_INCLUDE})
+if(MSVC)
+  target_compile_definitions(serial_port_wine_test PRIVATE _CRT_SECURE_NO_WARNINGS)
+endif()
 # The threads facility's tests, on the Win32 implementation.
 add_executable(worker_thread_wine_test tests/unit/worker_thread_test.cpp)
 target_link_libraries(worker_thread_wine_test PRIVATE weighlet_win32 GTest::gtest_main)

@@ -41,10 +41,13 @@ add_wine_test(main_window test_main_window.py)
 add_wine_test(live_weighing test_live_weighing.py)
 add_wine_test(about_window test_about_window.py)
 
-add_test(NAME wine.worker_thread
-         COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/tests/wine/run_program.py
-                 worker_thread_wine_test.exe)
-set_tests_properties(wine.worker_thread PROPERTIES
-  ENVIRONMENT "${WEIGHLET_WINE_ENV}" FIXTURES_REQUIRED wine RESOURCE_LOCK wine
-  TIMEOUT 300 LABELS wine)
+# Test programs of the Windows build that need nothing but Wine (and its display).
+foreach(program worker_thread toolkit png_writer)
+  add_test(NAME wine.${program}
+           COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/tests/wine/run_program.py
+                   ${program}_wine_test.exe)
+  set_tests_properties(wine.${program} PROPERTIES
+    ENVIRONMENT "${WEIGHLET_WINE_ENV}" FIXTURES_REQUIRED wine RESOURCE_LOCK wine
+    TIMEOUT 300 LABELS wine)
+endforeach()
 add_wine_test(screenshot test_screenshot.py)

@@ -40,7 +40,8 @@ void readFrame() {
     }
     FrameBuffer reply{};
     const std::size_t got = readBytes(reply.data(), reply.size());
-    if (got == 0) {
+    if (got == 0 || stopRequested()) {
+        // A read cut short by the worker's stop is no reply: the buffer keeps the last.
         return;
     }
     // Bytes beyond `got` stay zero: a short reply is shown cut short, never completed

@@ -37,7 +37,8 @@ void sendControl(std::uint8_t code);
 std::uint8_t readAcknowledge();
 // If a byte is waiting, reads the 15-byte reply into the frame buffer, waiting for the
 // rest of it. A reply that stays shorter fills the buffer's start and zeroes the rest, so
-// the text shown never mixes two replies; a read that yields nothing keeps the old reply.
+// the text shown never mixes two replies; a read that yields nothing, or is cut short by
+// the worker's stop, keeps the old reply.
 void readFrame();
 // Characters 5 to 10 of the frame buffer decoded with the system code page and cut at
 // its first zero byte; fewer when the text ends sooner, empty below 5 characters.

@@ -4,9 +4,6 @@
 
 #include <windows.h>
 
-#include <system_error>
-#include <thread>
-
 namespace weighlet {
 
 namespace {
@@ -16,11 +13,11 @@ namespace {
 struct Events {
     HANDLE stop = CreateEventW(nullptr, TRUE, FALSE, nullptr);    // manual reset
     HANDLE notify = CreateEventW(nullptr, FALSE, FALSE, nullptr); // auto reset
+    Events() = default;
     ~Events() {
         CloseHandle(stop);
         CloseHandle(notify);
     }
-    Events() = default;
     Events(const Events&) = delete;
     Events& operator=(const Events&) = delete;
 };
@@ -30,35 +27,45 @@ Events& events() {
     return e;
 }
 
-std::thread g_worker;
+HANDLE g_worker = nullptr;
+void (*g_body)() = nullptr;
+
+DWORD WINAPI runBody(void*) {
+    g_body();
+    return 0;
+}
 
 } // namespace
 
 bool startWorkerThread(void (*body)()) {
-    if (body == nullptr || g_worker.joinable() || events().stop == nullptr ||
+    if (body == nullptr || g_worker != nullptr || events().stop == nullptr ||
         events().notify == nullptr) {
         return false;
     }
     ResetEvent(events().stop);
-    try {
-        g_worker = std::thread(body);
-    } catch (const std::system_error&) {
-        return false;
-    }
-    return true;
+    g_body = body;
+    g_worker = CreateThread(nullptr, 0, runBody, nullptr, 0, nullptr);
+    return g_worker != nullptr;
 }
 
 void stopWorkerThread() {
-    if (!g_worker.joinable()) {
+    if (g_worker == nullptr) {
         return;
     }
     SetEvent(events().stop);
-    g_worker.join();
+    // Every wait of the worker ends on the stop event; a write to the port that the line
+    // holds up (flow control left on by another program) is cancelled.
+    constexpr DWORD kGrace = 20;
+    while (WaitForSingleObject(g_worker, kGrace) == WAIT_TIMEOUT) {
+        CancelSynchronousIo(g_worker);
+    }
+    CloseHandle(g_worker);
+    g_worker = nullptr;
     ResetEvent(events().stop);
 }
 
 bool workerThreadRunning() {
-    return g_worker.joinable();
+    return g_worker != nullptr;
 }
 
 bool stopRequested() {

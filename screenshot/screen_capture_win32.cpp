@@ -135,7 +135,7 @@ std::optional<Picture> captureWindow(WindowRef window) {
         if (IntersectRect(&part, &rect, &screenRect) &&
             !BitBlt(memory.get(), part.left - rect.left, part.top - rect.top,
                     part.right - part.left, part.bottom - part.top, screen.get(), part.left,
-                    part.top, SRCCOPY)) {
+                    part.top, SRCCOPY | CAPTUREBLT)) { // layered windows over it too
             return std::nullopt;
         }
         GdiFlush();

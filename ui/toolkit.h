@@ -67,8 +67,8 @@ void setLabelFont(ObjectId label, ObjectId font);
 
 // The display updates, callable from the polling worker. A colour is recorded at once and
 // asks for a repaint of the label, which ends the UI thread's event wait. A text is handed
-// to the UI thread and the worker waits until it is applied; false when the worker was
-// stopped meanwhile (the update is then dropped, never applied later).
+// to the UI thread and the worker waits until it is applied; false only when the worker
+// was stopped meanwhile (the update is then dropped, never applied later).
 void setLabelColour(ObjectId label, Rgb colour);
 bool setLabelText(ObjectId label, std::wstring_view text);
 bool setStatusText(ObjectId bar, int field, std::wstring_view text, Align align);

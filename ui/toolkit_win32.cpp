@@ -409,19 +409,21 @@ bool onUiThread() {
 }
 
 // Posts the update to the UI thread and waits until it is applied or the worker is
-// stopped. A stopped wait cancels the update: the UI thread then drops it.
+// stopped. A stopped wait cancels the update: the UI thread then drops it. False only for
+// a stop: an update that could not be shown (no such element, nothing to post to) must
+// not end the worker, which has no exit of its own.
 bool handOver(const std::shared_ptr<Update>& update) {
     HWND relay = g_relay.load();
     if (relay == nullptr) {
-        return false;
+        return !stopRequested();
     }
     auto* carried = new (std::nothrow) std::shared_ptr<Update>(update);
     if (carried == nullptr) {
-        return false;
+        return !stopRequested();
     }
     if (!PostMessageW(relay, kApplyUpdate, 0, reinterpret_cast<LPARAM>(carried))) {
         delete carried;
-        return false;
+        return !stopRequested();
     }
     const bool applied = waitUntil([&update] {
         std::lock_guard lock(update->lock);
@@ -429,7 +431,7 @@ bool handOver(const std::shared_ptr<Update>& update) {
     });
     std::lock_guard lock(update->lock);
     if (applied || update->state == Update::State::Applied) {
-        return update->ok; // also when the stop came just after it was applied
+        return true; // also when the stop came just after it was applied
     }
     update->state = Update::State::Cancelled;
     return false;
@@ -444,7 +446,7 @@ bool handOverText(bool statusField, ObjectId target, int field, std::wstring tex
         update->text = std::move(text);
         return handOver(update);
     } catch (const std::bad_alloc&) {
-        return false;
+        return !stopRequested();
     }
 }
 
@@ -674,6 +676,9 @@ bool createButton(ObjectId button, ObjectId window, int x, int y, int width, int
         return false;
     }
     setDefaultFont(hwnd);
+    // The window has no dialog navigation: give the button the keyboard focus, so that
+    // Space presses it.
+    SetFocus(hwnd);
     return true;
 }
 

@@ -99,6 +99,9 @@ TEST_F(EventLoop, CommandsAndTheAboutWindow) {
     EXPECT_EQ(callsStartingWith("window 11").size(), 2u) << "opened, closed, opened again";
     EXPECT_EQ(callsStartingWith("activate 11").size(), 1u) << "the second command only activates";
     EXPECT_EQ(callsStartingWith("close window 11").size(), 2u) << "the button, then shutdown";
+    for (const char* element : {"image label 21", "text label 14", "image label 23", "button 25"}) {
+        EXPECT_EQ(callsStartingWith(element).size(), 2u) << element << ": once per opening";
+    }
     EXPECT_EQ(fake::waits().started, 0);
 }
 

@@ -153,6 +153,9 @@ TEST_F(PollingWorker, StopInEachWaitingStepEndsItAtOnce) {
         c.arrange();
         pollingWorker(); // returns: it would loop for ever otherwise
         EXPECT_EQ(updates(), c.expected);
+        if (std::string(c.step) != "the hand-over of the weight text") {
+            EXPECT_EQ(weightText(), L"") << "no reply, or one cut short by the stop, is kept";
+        }
     }
 }
 

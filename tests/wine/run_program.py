@@ -5,4 +5,4 @@ import sys
 import harness
 
 if __name__ == "__main__":
-    sys.exit(harness.run_wine([harness.win_build_dir() / sys.argv[1], *sys.argv[2:]]))
+    sys.exit(harness.run_wine([harness.win_build_dir() / sys.argv[1], *sys.argv[2:]], timeout=240))

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -113,6 +114,30 @@ TEST_F(SerialPortWine, ReadWaitsForTheRestUpToItsBound) {
     const auto waited = Clock::now() - start;
     EXPECT_EQ(got, 1u + 7u) << "the ACK and the seven bytes the scale sent";
     EXPECT_GE(waited, kReadBound - 20ms) << "it waited for the missing bytes";
+}
+
+std::atomic<long long> g_readMs{-1};
+
+void readAWholeReply() {
+    std::uint8_t reply[1 + kFrameSize] = {};
+    const auto start = Clock::now();
+    readBytes(reply, sizeof reply);
+    g_readMs = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+}
+
+TEST_F(SerialPortWine, StopCutsAWaitingReadShort) {
+    tellScale("mode partial");
+    ASSERT_TRUE(openPort(L"COM3"));
+    drain();
+    const std::uint8_t bytes[] = {kEnq, kDc1};
+    ASSERT_EQ(writeBytes(bytes, 2), 2u);
+    std::this_thread::sleep_for(100ms);
+    g_readMs = -1;
+    ASSERT_TRUE(startWorkerThread(readAWholeReply));
+    std::this_thread::sleep_for(100ms);
+    stopWorkerThread();
+    ASSERT_GE(g_readMs.load(), 0);
+    EXPECT_LT(g_readMs.load(), kReadBound.count() / 2) << "the read ended with the stop";
 }
 
 TEST_F(SerialPortWine, NameWithoutDeviceFailsAndLeavesNothingOpen) {
