@@ -1,5 +1,7 @@
 #include "screenshot/screen_capture.h"
 
+#include "common/win32_owner.h"
+
 #include <windows.h>
 
 #include <cstring>
@@ -9,53 +11,12 @@ namespace weighlet {
 
 namespace {
 
-// The device context of the whole screen.
-class ScreenDc {
+using win32::ScreenDc;
+using Bitmap = win32::GdiObject<HBITMAP>;
+
+class MemoryDc : public win32::MemoryDc {
 public:
-    ScreenDc() : dc_(GetDC(nullptr)) {}
-    ~ScreenDc() {
-        if (dc_ != nullptr) {
-            ReleaseDC(nullptr, dc_);
-        }
-    }
-    ScreenDc(const ScreenDc&) = delete;
-    ScreenDc& operator=(const ScreenDc&) = delete;
-    HDC get() const { return dc_; }
-
-private:
-    HDC dc_;
-};
-
-class MemoryDc {
-public:
-    explicit MemoryDc(HDC compatibleWith) : dc_(CreateCompatibleDC(compatibleWith)) {}
-    ~MemoryDc() {
-        if (dc_ != nullptr) {
-            DeleteDC(dc_);
-        }
-    }
-    MemoryDc(const MemoryDc&) = delete;
-    MemoryDc& operator=(const MemoryDc&) = delete;
-    HDC get() const { return dc_; }
-
-private:
-    HDC dc_;
-};
-
-class Bitmap {
-public:
-    explicit Bitmap(HBITMAP bitmap) : bitmap_(bitmap) {}
-    ~Bitmap() {
-        if (bitmap_ != nullptr) {
-            DeleteObject(bitmap_);
-        }
-    }
-    Bitmap(const Bitmap&) = delete;
-    Bitmap& operator=(const Bitmap&) = delete;
-    HBITMAP get() const { return bitmap_; }
-
-private:
-    HBITMAP bitmap_;
+    explicit MemoryDc(HDC compatibleWith) : win32::MemoryDc(CreateCompatibleDC(compatibleWith)) {}
 };
 
 // Selects an object into a device context while it lives, then puts the previous one back.

@@ -1,6 +1,7 @@
 #include "ui/toolkit.h"
 
 #include "assets/resource_ids.h"
+#include "common/win32_owner.h"
 #include "scale/worker_thread.h"
 
 #include <windows.h>
@@ -35,82 +36,14 @@ std::size_t slot(ObjectId id) {
 // ---------------------------------------------------------------------------------------
 // Owners of Win32 handles.
 
-template <typename Handle> class GdiObject {
+using win32::GdiObject;
+using win32::ScreenDc;
+using win32::UniqueMenu;
+
+// A system library loaded by name while the object lives.
+class Library : public win32::Library {
 public:
-    GdiObject() = default;
-    explicit GdiObject(Handle handle) : handle_(handle) {}
-    ~GdiObject() { reset(); }
-    GdiObject(const GdiObject&) = delete;
-    GdiObject& operator=(const GdiObject&) = delete;
-
-    Handle get() const { return handle_; }
-    void reset(Handle handle = nullptr) {
-        if (handle_ != nullptr) {
-            DeleteObject(handle_);
-        }
-        handle_ = handle;
-    }
-
-private:
-    Handle handle_ = nullptr;
-};
-
-// A menu until a window takes it over (SetMenu, or AppendMenu into a bar).
-class UniqueMenu {
-public:
-    UniqueMenu() = default;
-    explicit UniqueMenu(HMENU menu) : menu_(menu) {}
-    ~UniqueMenu() { reset(); }
-    UniqueMenu(const UniqueMenu&) = delete;
-    UniqueMenu& operator=(const UniqueMenu&) = delete;
-
-    HMENU get() const { return menu_; }
-    HMENU release() {
-        HMENU m = menu_;
-        menu_ = nullptr;
-        return m;
-    }
-    void reset(HMENU menu = nullptr) {
-        if (menu_ != nullptr) {
-            DestroyMenu(menu_);
-        }
-        menu_ = menu;
-    }
-
-private:
-    HMENU menu_ = nullptr;
-};
-
-class ScreenDc {
-public:
-    ScreenDc() : dc_(GetDC(nullptr)) {}
-    ~ScreenDc() {
-        if (dc_ != nullptr) {
-            ReleaseDC(nullptr, dc_);
-        }
-    }
-    ScreenDc(const ScreenDc&) = delete;
-    ScreenDc& operator=(const ScreenDc&) = delete;
-    HDC get() const { return dc_; }
-
-private:
-    HDC dc_;
-};
-
-class Library {
-public:
-    explicit Library(const wchar_t* name) : module_(LoadLibraryW(name)) {}
-    ~Library() {
-        if (module_ != nullptr) {
-            FreeLibrary(module_);
-        }
-    }
-    Library(const Library&) = delete;
-    Library& operator=(const Library&) = delete;
-    HMODULE get() const { return module_; }
-
-private:
-    HMODULE module_;
+    explicit Library(const wchar_t* name) : win32::Library(LoadLibraryW(name)) {}
 };
 
 // ---------------------------------------------------------------------------------------
