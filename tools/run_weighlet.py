@@ -36,7 +36,9 @@ def main():
         proc = harness.wine([exe], output=log, cwd=harness.wine_dir())
         if not headless:
             print(f"Weighlet runs with a simulated scale on COM1 (log: {scale.log_path})")
-            return proc.wait()
+            status = proc.wait()
+            harness.stop()
+            return status
         window = wait_for_window("Weighlet")
         if window is None:
             proc.kill()
