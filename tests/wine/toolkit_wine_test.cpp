@@ -9,7 +9,9 @@
 
 #include <array>
 #include <atomic>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace weighlet {
 namespace {
@@ -117,6 +119,54 @@ TEST_F(Toolkit, CloseRequestSentFromAnotherThreadIsReported) {
     EXPECT_EQ(event.kind, EventKind::CloseRequest);
     EXPECT_EQ(event.number, number(ObjectId::MainWindow));
     EXPECT_TRUE(isWindowOpen(ObjectId::MainWindow)) << "the loop decides what a close does";
+}
+
+// The decoder only ever gets the embedded bitmaps, but must refuse broken data without
+// reading outside it.
+TEST(BitmapDecoder, AcceptsTheEmbeddedBitmapAndRefusesBrokenOnes) {
+    const auto asset = embeddedAsset(Asset::AboutTopBitmap);
+    ASSERT_GT(asset.size(), 1078u);
+    const std::vector<std::uint8_t> good(asset.begin(), asset.end());
+    // The good file with a little-endian value of `size` bytes written at `at`.
+    auto put = [&good](std::size_t at, std::uint32_t v, std::size_t size) {
+        std::vector<std::uint8_t> b = good;
+        for (std::size_t i = 0; i < size && at + i < b.size(); ++i) {
+            b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+        }
+        return b;
+    };
+    auto put32 = [&put](std::size_t at, std::uint32_t v) { return put(at, v, 4); };
+    auto put16 = [&put](std::size_t at, std::uint16_t v) { return put(at, v, 2); };
+    auto cut = [&](std::size_t n) {
+        return std::vector<std::uint8_t>(good.begin(), good.begin() + static_cast<long>(n));
+    };
+    struct Case {
+        const char* what;
+        std::vector<std::uint8_t> data;
+    };
+    const Case broken[] = {
+        {"empty", {}},
+        {"shorter than the headers", cut(53)},
+        {"palette cut", cut(200)},
+        {"pixels cut by one byte", cut(good.size() - 1)},
+        {"not BM", put16(0, 0x5842)},
+        {"pixels beyond the end", put32(10, static_cast<std::uint32_t>(good.size()))},
+        {"pixels inside the palette", put32(10, 100)},
+        {"core header", put32(14, 12)},
+        {"header longer than the file", put32(14, 0x7fffffff)},
+        {"zero width", put32(18, 0)},
+        {"negative width", put32(18, 0xffffff00)},
+        {"zero height", put32(22, 0)},
+        {"huge width", put32(18, 100000)},
+        {"two planes", put16(26, 2)},
+        {"7 bits a pixel", put16(28, 7)},
+        {"run-length coded", put32(30, 1)},
+        {"257 palette colours", put32(46, 257)},
+    };
+    for (const Case& c : broken) {
+        EXPECT_FALSE(decodeBitmap(ObjectId::AboutBottomBitmap, c.data)) << c.what;
+    }
+    EXPECT_TRUE(decodeBitmap(ObjectId::AboutTopBitmap, good));
 }
 
 } // namespace
