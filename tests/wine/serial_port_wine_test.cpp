@@ -41,6 +41,17 @@ protected:
     }
     void TearDown() override { closePort(); }
 
+    // Opens COM3 on a scale that answers ENQ and only the first seven bytes of the record,
+    // and asks for both: the ACK and seven bytes are then queued, the rest never comes.
+    static void askForAPartialReply() {
+        tellScale("mode partial");
+        ASSERT_TRUE(openPort(L"COM3"));
+        drain();
+        const std::uint8_t bytes[] = {kEnq, kDc1};
+        ASSERT_EQ(writeBytes(bytes, 2), 2u);
+        std::this_thread::sleep_for(100ms);
+    }
+
     static void drain() {
         std::uint8_t sink[64];
         while (bytesWaiting() > 0) {
@@ -102,12 +113,7 @@ TEST_F(SerialPortWine, WriteCountReadClose) {
 }
 
 TEST_F(SerialPortWine, ReadWaitsForTheRestUpToItsBound) {
-    tellScale("mode partial");
-    ASSERT_TRUE(openPort(L"COM3"));
-    drain();
-    const std::uint8_t bytes[] = {kEnq, kDc1};
-    EXPECT_EQ(writeBytes(bytes, 2), 2u);
-    std::this_thread::sleep_for(100ms);
+    askForAPartialReply();
     std::uint8_t reply[1 + kFrameSize] = {};
     const auto start = Clock::now();
     const std::size_t got = readBytes(reply, sizeof reply);
@@ -126,12 +132,7 @@ void readAWholeReply() {
 }
 
 TEST_F(SerialPortWine, StopCutsAWaitingReadShort) {
-    tellScale("mode partial");
-    ASSERT_TRUE(openPort(L"COM3"));
-    drain();
-    const std::uint8_t bytes[] = {kEnq, kDc1};
-    ASSERT_EQ(writeBytes(bytes, 2), 2u);
-    std::this_thread::sleep_for(100ms);
+    askForAPartialReply();
     g_readMs = -1;
     ASSERT_TRUE(startWorkerThread(readAWholeReply));
     std::this_thread::sleep_for(100ms);
